@@ -23,13 +23,15 @@ std::string ValueText(std::span<const std::byte> value) {
   return std::string(first, std::find(first, first + value.size(), '\0'));
 }
 
+// A text value is read up to its zero byte; the length the query reports is
+// not relied on.
 bool QueryText(VersionSource& versions, std::span<const std::byte> block, const std::string& subBlock,
                std::string& text) {
-  std::span<const std::byte> value;
+  VersionValue value;
   if (!versions.QueryValue(block, subBlock, value)) {
     return false;
   }
-  text = ValueText(value);
+  text = ValueText(value.ToBlockEnd);
   return true;
 }
 
@@ -93,12 +95,14 @@ VersionStrings GetFileVersionStrings(VersionSource& versions, const std::string&
   if (!versions.ReadInfo(path, block)) {
     return strings;
   }
-  std::span<const std::byte> translation;
-  if (!versions.QueryValue(block, "\\VarFileInfo\\Translation", translation) || translation.size() < 4) {
+  // Only the first translation entry counts.
+  VersionValue translation;
+  std::byte entry[4];
+  if (!versions.QueryValue(block, "\\VarFileInfo\\Translation", translation) ||
+      translation.Length < sizeof entry || translation.ToBlockEnd.size() < sizeof entry) {
     return strings;
   }
-  std::byte entry[4];
-  std::memcpy(entry, translation.data(), sizeof entry);
+  std::memcpy(entry, translation.ToBlockEnd.data(), sizeof entry);
   const std::string prefix = "\\StringFileInfo\\" + TranslationKey(entry) + "\\";
   if (QueryText(versions, block, prefix + "FileDescription", strings.FileDescription)) {
     QueryText(versions, block, prefix + "CompanyName", strings.Company);

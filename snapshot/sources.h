@@ -104,6 +104,12 @@ class ProcessSource {
 
 // ---- Image version information ---------------------------------------------
 
+// A value found in a version information block.
+struct VersionValue {
+  std::span<const std::byte> ToBlockEnd;  // from the value's first byte to the end of the block
+  std::size_t Length = 0;                 // the length the query reported (bytes, for binary values)
+};
+
 class VersionSource {
  public:
   virtual ~VersionSource() = default;
@@ -111,10 +117,8 @@ class VersionSource {
   virtual std::uint32_t InfoSize(const std::string& path) = 0;
   // Reads the block into `block`, which has the size InfoSize answered.
   virtual bool ReadInfo(const std::string& path, std::span<std::byte> block) = 0;
-  // Finds `subBlock` in a block that ReadInfo filled. `value` then runs from
-  // the value's first byte to the end of the block.
-  virtual bool QueryValue(std::span<const std::byte> block, const std::string& subBlock,
-                          std::span<const std::byte>& value) = 0;
+  // Finds `subBlock` in a block that ReadInfo filled.
+  virtual bool QueryValue(std::span<const std::byte> block, const std::string& subBlock, VersionValue& value) = 0;
 };
 
 // ---- Privileges ------------------------------------------------------------

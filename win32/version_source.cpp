@@ -16,19 +16,18 @@ class VersionResources final : public VersionSource {
     return GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()) != FALSE;
   }
 
-  bool QueryValue(std::span<const std::byte> block, const std::string& subBlock,
-                  std::span<const std::byte>& value) override {
+  bool QueryValue(std::span<const std::byte> block, const std::string& subBlock, VersionValue& value) override {
     void* found = nullptr;
     UINT length = 0;
     if (VerQueryValueA(block.data(), subBlock.c_str(), &found, &length) == FALSE || found == nullptr) {
       return false;
     }
-    // The value's length is not trusted; the block's end bounds it.
+    // Values lie inside the block, which bounds every read of them.
     const auto* first = static_cast<const std::byte*>(found);
     if (first < block.data() || first >= block.data() + block.size()) {
       return false;
     }
-    value = block.subspan(static_cast<std::size_t>(first - block.data()));
+    value = {block.subspan(static_cast<std::size_t>(first - block.data())), length};
     return true;
   }
 };
