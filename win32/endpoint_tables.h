@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 
 #include "snapshot/sources.h"
@@ -31,8 +32,9 @@ std::unique_ptr<TableBlock> AdoptHeapTable(void* block);
 // Reads a documented table call into a block of the process heap: probes
 // the size, reads, and reads again with the answered size while the table
 // grew in between (a few times at most). Null where the call fails.
-using TableRead = DWORD (*)(void* block, ULONG* size, BOOL order);
-std::unique_ptr<TableBlock> ReadSizedTable(TableRead read, BOOL order);
+using TableRead = std::function<DWORD(void* block, ULONG* size, BOOL order)>;
+inline constexpr int kTableReadTries = 8;
+std::unique_ptr<TableBlock> ReadSizedTable(const TableRead& read, BOOL order);
 
 DWORD ReadExtendedTcp(void* block, ULONG* size, BOOL order);
 DWORD ReadExtendedUdp(void* block, ULONG* size, BOOL order);

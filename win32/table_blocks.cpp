@@ -7,8 +7,6 @@
 namespace portolan::win32 {
 namespace {
 
-constexpr int kGrowRetries = 8;
-
 class HeapTable final : public TableBlock {
  public:
   explicit HeapTable(void* block) : block_(block) {}
@@ -33,10 +31,10 @@ std::unique_ptr<TableBlock> AdoptHeapTable(void* block) {
   return block == nullptr ? nullptr : std::make_unique<HeapTable>(block);
 }
 
-std::unique_ptr<TableBlock> ReadSizedTable(TableRead read, BOOL order) {
+std::unique_ptr<TableBlock> ReadSizedTable(const TableRead& read, BOOL order) {
   ULONG size = 0;
   DWORD result = read(nullptr, &size, order);
-  for (int attempt = 0; attempt < kGrowRetries && result == ERROR_INSUFFICIENT_BUFFER; ++attempt) {
+  for (int attempt = 0; attempt < kTableReadTries && result == ERROR_INSUFFICIENT_BUFFER; ++attempt) {
     void* block = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size);
     if (block == nullptr) {
       return nullptr;
