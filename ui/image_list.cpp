@@ -44,8 +44,10 @@ NativeImageList TImageList::Handle() {
 }
 
 void TImageList::SetHandle(NativeImageList handle) {
-  FreeHandle();
-  handle_ = handle;
+  if (handle != handle_) {
+    FreeHandle();
+    handle_ = handle;
+  }
   std::int32_t width = 0;
   std::int32_t height = 0;
   if (handle_ != 0 && peer_.IconSize(handle_, width, height)) {

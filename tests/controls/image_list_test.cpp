@@ -106,6 +106,13 @@ TEST_P(ShareImagesTest, ReplacingAHandleDestroysTheOldOneOnlyUnlessShared) {
   EXPECT_EQ(images->Count(), 0);
 }
 
+TEST_F(ImageListTest, TakingItsOwnHandleAgainKeepsIt) {
+  images->AddIcon(Icon(1));
+  images->SetHandle(images->Handle());
+  EXPECT_TRUE(lists.Destroyed().empty());
+  EXPECT_EQ(images->Count(), 1);
+}
+
 INSTANTIATE_TEST_SUITE_P(Sharing, ShareImagesTest, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool>& tested) {
                            return tested.param ? "Shared" : "Owned";
