@@ -21,6 +21,9 @@ class TComponent {
 
   TComponent* Owner() const { return owner_; }
 
+  // Runs once the component's settings have been read from a form description.
+  virtual void Loaded() {}
+
   // Makes a component owned by this one: T's constructor takes the owner
   // first, then `args`.
   template <typename T, typename... Args>
