@@ -1,0 +1,152 @@
+#include "linux/processes.h"
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "linux/handles.h"
+#include "linux/proc_files.h"
+
+namespace portolan::linux {
+namespace {
+
+constexpr std::size_t kCommBytes = 64;
+constexpr std::string_view kDeleted = " (deleted)";
+
+// The image paths read during one snapshot, by process ID; nullopt where the
+// link could not be read.
+using ImagePaths = std::unordered_map<std::uint32_t, std::optional<std::string>>;
+
+ProcessEntry MakeEntry(std::uint32_t pid, std::string_view name) {
+  ProcessEntry entry;
+  entry.ProcessId = pid;
+  std::memcpy(entry.ExeFile.data(), name.data(), std::min(name.size(), entry.ExeFile.size()));
+  return entry;
+}
+
+std::string CommandName(int rootFd, std::uint32_t pid) {
+  const std::string path = std::to_string(pid) + "/comm";
+  std::string comm = ReadFileAt(rootFd, path.c_str(), kCommBytes).value_or("");
+  if (!comm.empty() && comm.back() == '\n') {
+    comm.pop_back();
+  }
+  return comm;
+}
+
+// Walks its entries from where the previous walk stopped, round the whole
+// list once. Process IDs are unique in the list, so a search finds what a
+// walk from the first entry finds; rows of one process then find their
+// entry at once.
+class ProcList final : public ProcessList {
+ public:
+  ProcList(std::vector<ProcessEntry> entries, SnapshotScope::Holder snapshot)
+      : entries_(std::move(entries)), snapshot_(std::move(snapshot)) {}
+
+  bool First(ProcessEntry& entry) override {
+    walked_ = 0;
+    return Give(entry);
+  }
+
+  bool Next(ProcessEntry& entry) override {
+    current_ = (current_ + 1) % std::max<std::size_t>(entries_.size(), 1);
+    return Give(entry);
+  }
+
+ private:
+  bool Give(ProcessEntry& entry) {
+    if (walked_ == entries_.size()) {
+      return false;
+    }
+    ++walked_;
+    entry = entries_[current_];
+    return true;
+  }
+
+  std::vector<ProcessEntry> entries_;
+  SnapshotScope::Holder snapshot_;
+  std::size_t current_ = 0;
+  std::size_t walked_ = 0;
+};
+
+class ImageHandle final : public ProcessHandle {
+ public:
+  explicit ImageHandle(std::string path) : path_(std::move(path)) {}
+
+  bool FirstModule(std::uintptr_t& module) override {
+    module = 0;
+    return true;
+  }
+
+  bool ModuleFileName(std::uintptr_t /*module*/, PathBuffer& name) override {
+    name = {};
+    std::memcpy(name.data(), path_.data(), std::min(path_.size(), name.size() - 1));
+    return true;
+  }
+
+  bool FullImageName(PathBuffer& name) override { return ModuleFileName(0, name); }
+
+ private:
+  std::string path_;
+};
+
+class ProcProcesses final : public ProcessSource {
+ public:
+  ProcProcesses(std::string procRoot, std::shared_ptr<SnapshotScope> scope)
+      : root_(std::move(procRoot)), scope_(std::move(scope)) {}
+
+  std::unique_ptr<ProcessList> TakeSnapshot() override {
+    OpenDirectory root(root_);
+    if (!root) {
+      return nullptr;
+    }
+    SnapshotScope::Holder snapshot = SnapshotScope::Open(scope_);
+    ImagePaths& paths = paths_.For(*scope_);
+    std::vector<ProcessEntry> entries;
+    for (const std::uint32_t pid : ListProcessIds(root_)) {
+      const std::optional<std::string>& target = paths.emplace(pid, ReadExe(root.Fd(), pid)).first->second;
+      entries.push_back(MakeEntry(pid, target ? ExecutableName(*target) : CommandName(root.Fd(), pid)));
+    }
+    return std::make_unique<ProcList>(std::move(entries), std::move(snapshot));
+  }
+
+  // Both accesses give the same path; the limited one is not tried again.
+  std::unique_ptr<ProcessHandle> Open(std::uint32_t processId, ProcessAccess access) override {
+    if (access == ProcessAccess::LimitedQuery) {
+      return nullptr;
+    }
+    ImagePaths& paths = paths_.For(*scope_);
+    auto found = paths.find(processId);
+    if (found == paths.end()) {
+      found = paths.emplace(processId, ReadExe(AT_FDCWD, processId, root_ + "/")).first;
+    }
+    return found->second ? std::make_unique<ImageHandle>(*found->second) : nullptr;
+  }
+
+ private:
+  static std::optional<std::string> ReadExe(int rootFd, std::uint32_t pid, const std::string& prefix = {}) {
+    return ReadLinkAt(rootFd, (prefix + std::to_string(pid) + "/exe").c_str());
+  }
+
+  std::string root_;
+  std::shared_ptr<SnapshotScope> scope_;
+  PerSnapshot<ImagePaths> paths_;
+};
+
+}  // namespace
+
+std::string_view ExecutableName(std::string_view target) {
+  if (target.ends_with(kDeleted)) {
+    target.remove_suffix(kDeleted.size());
+  }
+  const std::size_t slash = target.rfind('/');
+  return slash == std::string_view::npos ? target : target.substr(slash + 1);
+}
+
+std::unique_ptr<ProcessSource> MakeProcessSource(std::string procRoot, std::shared_ptr<SnapshotScope> scope) {
+  return std::make_unique<ProcProcesses>(std::move(procRoot), std::move(scope));
+}
+
+}  // namespace portolan::linux
