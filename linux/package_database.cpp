@@ -3,6 +3,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <functional>
+#include <memory>
 
 #include "linux/handles.h"
 #include "linux/proc_files.h"
@@ -11,6 +15,7 @@ namespace portolan::linux {
 namespace {
 
 constexpr std::string_view kListSuffix = ".list";
+constexpr std::size_t kLongestList = std::size_t{64} << 20;
 
 std::string_view Trimmed(std::string_view text) {
   const std::size_t first = text.find_first_not_of(" \t");
@@ -72,7 +77,13 @@ void ForEachLine(std::string_view text, Visit visit) {
   }
 }
 
-bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+bool HasLine(std::string_view text, std::string_view line) {
+  bool found = false;
+  ForEachLine(text, [&](std::string_view each) { found = found || each == line; });
+  return found;
+}
+
+std::size_t PathHash(std::string_view path) { return std::hash<std::string_view>{}(path); }
 
 }  // namespace
 
@@ -117,74 +128,99 @@ void PackageDatabase::Refresh() {
 void PackageDatabase::Load() {
   loaded_ = true;
   packages_.clear();
-  listTexts_.clear();
   files_.clear();
-  byName_.clear();
-  if (const auto status = ReadFile(root_ + "/status")) {
-    LoadLists(ParseStatus(*status, packages_));
+  linkedDirectories_.clear();
+  const auto status = ReadFile(root_ + "/status");
+  if (!status) {
+    return;
   }
+  std::vector<PackageInfo> infos;
+  const auto installed = ParseStatus(*status, infos);
+  for (PackageInfo& info : infos) {
+    packages_.push_back({std::move(info), {}});
+  }
+  LoadLists(installed);
+  LoadLinkedDirectories();
 }
 
 void PackageDatabase::LoadLists(const std::unordered_map<std::string, std::uint32_t>& installed) {
-  const std::string directory = root_ + "/info";
   std::vector<std::string> names;
-  OpenDirectory lists(directory);
+  OpenDirectory lists(root_ + "/info");
   while (const char* name = lists.Next()) {
     if (std::string_view(name).ends_with(kListSuffix)) {
       names.emplace_back(name);
     }
   }
-  // A file listed by two packages belongs to the first by list name.
   std::sort(names.begin(), names.end());
+  std::string text;
   for (const std::string& name : names) {
     const auto package = installed.find(name.substr(0, name.size() - kListSuffix.size()));
-    if (package == installed.end()) {
+    if (package == installed.end() || !packages_[package->second].List.empty()) {
       continue;
     }
-    auto text = ReadFileAt(lists.Fd(), name.c_str(), std::size_t{64} << 20);
-    if (!text) {
+    if (!ReadFileAt(lists.Fd(), name.c_str(), kLongestList, text)) {
       continue;
     }
-    const std::string& kept = listTexts_.emplace_back(std::move(*text));
-    ForEachLine(kept, [&](std::string_view path) {
+    packages_[package->second].List = name;
+    ForEachLine(text, [&](std::string_view path) {
       if (!path.empty()) {
-        files_.try_emplace(path, package->second);
+        files_.emplace_back(PathHash(path), package->second);
       }
     });
   }
+  // Equal hashes keep the order of the list names: a file listed by two
+  // packages belongs to the first.
+  std::stable_sort(files_.begin(), files_.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+}
+
+void PackageDatabase::LoadLinkedDirectories() {
+  const std::string prefix = linkRoot_ == "/" ? "" : linkRoot_;
+  OpenDirectory root(linkRoot_);
+  while (const char* name = root.Next()) {
+    const std::string link = prefix + "/" + name;
+    struct stat info{};
+    if (::lstat(link.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+      continue;
+    }
+    const std::unique_ptr<char, decltype(&std::free)> target(::realpath(link.c_str(), nullptr), &std::free);
+    if (target != nullptr && ::stat(target.get(), &info) == 0 && S_ISDIR(info.st_mode)) {
+      linkedDirectories_.emplace_back(target.get(), link);
+    }
+  }
+}
+
+const PackageInfo* PackageDatabase::FindListed(std::string_view path) const {
+  const std::size_t hash = PathHash(path);
+  auto entry = std::lower_bound(files_.begin(), files_.end(), std::pair{hash, std::uint32_t{0}},
+                                [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (; entry != files_.end() && entry->first == hash; ++entry) {
+    const Package& package = packages_[entry->second];
+    const auto list = ReadFile(root_ + "/info/" + package.List);
+    if (list && HasLine(*list, path)) {
+      return &package.Info;
+    }
+  }
+  return nullptr;
 }
 
 const PackageInfo* PackageDatabase::Find(const std::string& path) {
   if (!loaded_) {
     Refresh();
   }
-  const auto found = files_.find(path);
-  return found != files_.end() ? &packages_[found->second] : FindOtherName(path);
-}
-
-const PackageInfo* PackageDatabase::FindOtherName(const std::string& path) {
-  struct stat file{};
-  if (path.empty() || ::stat(path.c_str(), &file) != 0) {
+  if (path.empty()) {
     return nullptr;
   }
-  if (byName_.empty()) {
-    byName_.reserve(files_.size());
-    for (const auto& [listed, package] : files_) {
-      byName_.emplace(listed.substr(listed.rfind('/') + 1), listed);
+  if (const PackageInfo* package = FindListed(path)) {
+    return package;
+  }
+  for (const auto& [target, link] : linkedDirectories_) {
+    if (path.starts_with(target) && path.size() > target.size() && path[target.size()] == '/') {
+      if (const PackageInfo* package = FindListed(link + path.substr(target.size()))) {
+        return package;
+      }
     }
   }
-  const std::string_view name = std::string_view(path).substr(path.rfind('/') + 1);
-  const PackageInfo* best = nullptr;
-  const auto [first, last] = byName_.equal_range(name);
-  for (auto candidate = first; candidate != last; ++candidate) {
-    struct stat other{};
-    const PackageInfo* package = &packages_[files_.at(candidate->second)];
-    if ((best == nullptr || package < best) && ::stat(std::string(candidate->second).c_str(), &other) == 0 &&
-        SameFile(file, other)) {
-      best = package;
-    }
-  }
-  return best;
+  return nullptr;
 }
 
 }  // namespace portolan::linux

@@ -4,12 +4,19 @@
 // Maintainer, Description) and the file lists `info/<package>.list` or
 // `info/<package>:<arch>.list`. It tells which installed package a file
 // belongs to, with the package's one-line summary and maintainer name.
+//
+// The lists are indexed by a hash of each path; a hit is confirmed by
+// reading that one list again, so a lookup is exact without keeping the
+// lists' text. A file is also found under the name its package gives it
+// through a linked directory of the root (Debian lists /bin/sh, which the
+// kernel names /usr/bin/sh where /bin links to /usr/bin).
 
 #include <cstdint>
-#include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace portolan::linux {
@@ -36,35 +43,45 @@ FileStamp StampOf(const std::string& path);
 
 class PackageDatabase {
  public:
-  explicit PackageDatabase(std::string root) : root_(std::move(root)) {}
+  // `linkRoot` is the directory whose links to directories give a file a
+  // second name.
+  explicit PackageDatabase(std::string root, std::string linkRoot = "/")
+      : root_(std::move(root)), linkRoot_(std::move(linkRoot)) {}
 
   // Reads the database at the first call, and again whenever its status
-  // file or its list directory changed since (dpkg replaces both when it
-  // installs or removes a package). A missing database holds no package.
+  // file or its list directory changed since (dpkg replaces its status file
+  // whenever it installs or removes a package). A missing database holds no
+  // package.
   void Refresh();
 
-  // The installed package that lists the file, also under another name of
-  // the same file (a path through a linked directory: /bin/sh for
-  // /usr/bin/sh); null where none does. Valid until the next Refresh.
+  // The installed package that lists the file; null where none does. Valid
+  // until the next Refresh.
   const PackageInfo* Find(const std::string& path);
 
  private:
+  struct Package {
+    PackageInfo Info;
+    std::string List;  // the list file's name
+  };
+
   void Load();
   void LoadLists(const std::unordered_map<std::string, std::uint32_t>& installed);
-  const PackageInfo* FindOtherName(const std::string& path);
+  void LoadLinkedDirectories();
+  const PackageInfo* FindListed(std::string_view path) const;
 
   std::string root_;
+  std::string linkRoot_;
   bool loaded_ = false;
   FileStamp status_;
   FileStamp lists_;
-  std::vector<PackageInfo> packages_;
-  std::deque<std::string> listTexts_;  // the list files, which the indexes below view
-  std::unordered_map<std::string_view, std::uint32_t> files_;  // path to package
-  std::unordered_multimap<std::string_view, std::string_view> byName_;  // last part to path, made at need
+  std::vector<Package> packages_;
+  std::vector<std::pair<std::size_t, std::uint32_t>> files_;  // hash of a listed path, package; sorted
+  std::vector<std::pair<std::string, std::string>> linkedDirectories_;  // target, link
 };
 
-// The installed packages of a status text, and their names ("name" and
-// "name:arch") to indexes into `packages`.
+// The installed packages of a status text as (summary, maintainer) in the
+// order of the text, and their names ("name" and "name:arch") to indexes
+// into `packages`.
 std::unordered_map<std::string, std::uint32_t> ParseStatus(std::string_view status,
                                                            std::vector<PackageInfo>& packages);
 

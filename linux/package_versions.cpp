@@ -31,8 +31,8 @@ struct Lookups {
 
 class PackageVersions final : public VersionSource {
  public:
-  PackageVersions(std::string dpkgRoot, std::shared_ptr<SnapshotScope> scope)
-      : database_(std::move(dpkgRoot)), scope_(std::move(scope)) {}
+  PackageVersions(std::string dpkgRoot, std::shared_ptr<SnapshotScope> scope, std::string linkRoot)
+      : database_(std::move(dpkgRoot), std::move(linkRoot)), scope_(std::move(scope)) {}
 
   std::uint32_t InfoSize(const std::string& path) override {
     const PackageInfo* package = Find(path);
@@ -95,8 +95,9 @@ class PackageVersions final : public VersionSource {
 
 }  // namespace
 
-std::unique_ptr<VersionSource> MakePackageVersions(std::string dpkgRoot, std::shared_ptr<SnapshotScope> scope) {
-  return std::make_unique<PackageVersions>(std::move(dpkgRoot), std::move(scope));
+std::unique_ptr<VersionSource> MakePackageVersions(std::string dpkgRoot, std::shared_ptr<SnapshotScope> scope,
+                                                   std::string linkRoot) {
+  return std::make_unique<PackageVersions>(std::move(dpkgRoot), std::move(scope), std::move(linkRoot));
 }
 
 }  // namespace portolan::linux

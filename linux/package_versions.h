@@ -21,7 +21,9 @@ namespace portolan::linux {
 
 // The database under `dpkgRoot` is read at the first lookup. It is checked
 // for change once per snapshot of `scope` (at every lookup outside one),
-// and each file is looked up once per snapshot.
-std::unique_ptr<VersionSource> MakePackageVersions(std::string dpkgRoot, std::shared_ptr<SnapshotScope> scope);
+// and each file is looked up once per snapshot. `linkRoot` is the directory
+// whose linked directories give files a second name.
+std::unique_ptr<VersionSource> MakePackageVersions(std::string dpkgRoot, std::shared_ptr<SnapshotScope> scope,
+                                                   std::string linkRoot = "/");
 
 }  // namespace portolan::linux

@@ -1,6 +1,7 @@
 #include "linux/proc_files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,22 +16,35 @@ constexpr std::size_t kReadChunk = 16384;
 constexpr std::size_t kFirstLinkBuffer = 256;
 constexpr std::size_t kLongestLink = 65536;
 
-std::optional<std::string> ReadAll(const UniqueFd& file, std::size_t limit) {
-  if (!file) {
-    return std::nullopt;
+// Room for the whole file is made at once where the file tells its size
+// (files of /proc tell none); the read that finds the end needs no more.
+bool ReadAll(const UniqueFd& file, std::size_t limit, std::string& text) {
+  struct stat info{};
+  if (!file || ::fstat(file.Get(), &info) != 0) {
+    return false;
   }
-  std::string text;
+  const std::size_t told = S_ISREG(info.st_mode) && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+  text.clear();
+  text.reserve(std::min(limit, told + kReadChunk));
   while (text.size() < limit) {
     const std::size_t used = text.size();
-    text.resize(used + std::min(kReadChunk, limit - used));
+    text.resize(std::min(limit, std::max(text.capacity(), used + kReadChunk)));
     const ssize_t got = ::read(file.Get(), text.data() + used, text.size() - used);
     if (got < 0) {
-      return std::nullopt;
+      return false;
     }
     text.resize(used + static_cast<std::size_t>(got));
     if (got == 0) {
       break;
     }
+  }
+  return true;
+}
+
+std::optional<std::string> ReadAll(const UniqueFd& file, std::size_t limit) {
+  std::string text;
+  if (!ReadAll(file, limit, text)) {
+    return std::nullopt;
   }
   return text;
 }
@@ -43,6 +57,10 @@ std::optional<std::string> ReadFile(const std::string& path, std::size_t limit) 
 
 std::optional<std::string> ReadFileAt(int directoryFd, const char* name, std::size_t limit) {
   return ReadAll(UniqueFd(::openat(directoryFd, name, O_RDONLY | O_CLOEXEC)), limit);
+}
+
+bool ReadFileAt(int directoryFd, const char* name, std::size_t limit, std::string& text) {
+  return ReadAll(UniqueFd(::openat(directoryFd, name, O_RDONLY | O_CLOEXEC)), limit, text);
 }
 
 std::optional<std::string> ReadLinkAt(int directoryFd, const char* name) {

@@ -15,6 +15,9 @@ namespace portolan::linux {
 // files claim a size of 0.
 std::optional<std::string> ReadFile(const std::string& path, std::size_t limit = std::size_t{64} << 20);
 std::optional<std::string> ReadFileAt(int directoryFd, const char* name, std::size_t limit);
+// The same into `text`, whose room is used again; false where the file
+// cannot be read.
+bool ReadFileAt(int directoryFd, const char* name, std::size_t limit, std::string& text);
 
 // A symbolic link's target, whole.
 std::optional<std::string> ReadLink(const std::string& path);

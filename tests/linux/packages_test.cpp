@@ -34,12 +34,14 @@ class PackagesTest : public ::testing::Test {
                     Stanza("libthing", "install ok installed", "Thing Team <team@example.org>", "a library") +
                     Stanza("aliased", "install ok installed", "Al Ias", "found through /bin", "all") +
                     Stanza("removed", "deinstall ok config-files", "Gone Away <g@example.org>", "was here") +
-                    Stanza("held", "hold ok installed", "<only@mail.example.org>", "kept back"));
+                    Stanza("held", "hold ok installed", "<only@mail.example.org>", "kept back") +
+                    Stanza("zeta", "install ok installed", "Zed <z@example.org>", "also lists the tool"));
     dpkg_.Write("info/tool.list", "/.\n/usr\n/usr/bin\n" + File("usr/bin/tool") + "\n");
     dpkg_.Write("info/libthing:amd64.list", File("usr/lib/libthing.so.1") + "\n");
     dpkg_.Write("info/aliased.list", File("bin/aliased") + "\n");
     dpkg_.Write("info/removed.list", File("usr/bin/stray") + "\n");
     dpkg_.Write("info/held.list", File("usr/bin/held"));  // the last line without its newline
+    dpkg_.Write("info/zeta.list", File("usr/bin/tool") + "\n" + File("usr/bin/zeta") + "\n");
     dpkg_.Write("info/tool.md5sums", "0123 " + File("usr/bin/nothing") + "\n");
   }
 
@@ -53,12 +55,13 @@ class PackagesTest : public ::testing::Test {
   FixtureTree files_;
   FixtureTree dpkg_;
   std::shared_ptr<SnapshotScope> scope_ = std::make_shared<SnapshotScope>();
-  std::unique_ptr<VersionSource> versions_ = MakePackageVersions(dpkg_.Root(), scope_);
+  std::unique_ptr<VersionSource> versions_ = MakePackageVersions(dpkg_.Root(), scope_, files_.Root());
 };
 
 TEST_F(PackagesTest, PackagedFilesGiveSummaryAndMaintainerName) {
-  EXPECT_EQ(Lookup(File("usr/bin/tool")).FileDescription, "does the work");
+  EXPECT_EQ(Lookup(File("usr/bin/tool")).FileDescription, "does the work") << "the first list by name wins";
   EXPECT_EQ(Lookup(File("usr/bin/tool")).Company, "Jane Doe");
+  EXPECT_EQ(Lookup(File("usr/bin/zeta")).FileDescription, "also lists the tool");
   EXPECT_EQ(Lookup(File("usr/lib/libthing.so.1")).FileDescription, "a library") << "a multi-arch list name";
   EXPECT_EQ(Lookup(File("usr/lib/libthing.so.1")).Company, "Thing Team");
   EXPECT_EQ(Lookup(File("usr/bin/aliased")).FileDescription, "found through /bin")
