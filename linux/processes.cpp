@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <numeric>
 #include <optional>
 #include <unordered_map>
 #include <utility>
@@ -36,39 +37,45 @@ std::string CommandName(int rootFd, std::uint32_t pid) {
   return comm;
 }
 
-// Walks its entries from where the previous walk stopped, round the whole
-// list once. Process IDs are unique in the list, so a search finds what a
-// walk from the first entry finds; rows of one process then find their
-// entry at once.
+// Walks its entries most recently found first: the entry a walk stopped at
+// moves to the front before the next walk. Process IDs are unique in the
+// list, so every walk finds what a walk in the first order finds, and rows
+// of the few processes that own most sockets find their entry at once.
 class ProcList final : public ProcessList {
  public:
   ProcList(std::vector<ProcessEntry> entries, SnapshotScope::Holder snapshot)
-      : entries_(std::move(entries)), snapshot_(std::move(snapshot)) {}
+      : entries_(std::move(entries)), order_(entries_.size()), snapshot_(std::move(snapshot)) {
+    std::iota(order_.begin(), order_.end(), std::size_t{0});
+  }
 
   bool First(ProcessEntry& entry) override {
-    walked_ = 0;
+    if (stopped_) {
+      std::rotate(order_.begin(), order_.begin() + static_cast<std::ptrdiff_t>(at_),
+                  order_.begin() + static_cast<std::ptrdiff_t>(at_) + 1);
+    }
+    at_ = 0;
     return Give(entry);
   }
 
   bool Next(ProcessEntry& entry) override {
-    current_ = (current_ + 1) % std::max<std::size_t>(entries_.size(), 1);
+    ++at_;
     return Give(entry);
   }
 
  private:
   bool Give(ProcessEntry& entry) {
-    if (walked_ == entries_.size()) {
-      return false;
+    stopped_ = at_ < order_.size();
+    if (stopped_) {
+      entry = entries_[order_[at_]];
     }
-    ++walked_;
-    entry = entries_[current_];
-    return true;
+    return stopped_;
   }
 
   std::vector<ProcessEntry> entries_;
+  std::vector<std::size_t> order_;
   SnapshotScope::Holder snapshot_;
-  std::size_t current_ = 0;
-  std::size_t walked_ = 0;
+  std::size_t at_ = 0;
+  bool stopped_ = false;  // the last entry given, at at_, may be what the walk looked for
 };
 
 class ImageHandle final : public ProcessHandle {
