@@ -30,7 +30,9 @@ using Clock = std::chrono::steady_clock;
 constexpr int kRuns = 7;
 constexpr std::size_t kPairCounts[] = {1000, 5000};
 
-double Milliseconds(Clock::duration duration) { return std::chrono::duration<double, std::milli>(duration).count(); }
+double Milliseconds(Clock::duration duration) {
+  return std::chrono::duration<double, std::milli>(duration).count();
+}
 
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
@@ -111,7 +113,8 @@ double TimeSs() {
   const int spawned = ::posix_spawnp(&child, program, &actions, nullptr, arguments, environ);
   posix_spawn_file_actions_destroy(&actions);
   int status = 0;
-  if (spawned != 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+  if (spawned != 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+      WEXITSTATUS(status) != 0) {
     return -1;
   }
   return Milliseconds(Clock::now() - start);
@@ -152,8 +155,8 @@ int main() {
       ss.push_back(TimeSs());
     }
     if (OwnRows(snapshot) < connections.Sockets() || *std::min_element(ss.begin(), ss.end()) < 0) {
-      std::fprintf(stderr, "the snapshot found %zu of our %zu sockets, or ss did not run\n", OwnRows(snapshot),
-                   connections.Sockets());
+      std::fprintf(stderr, "the snapshot found %zu of our %zu sockets, or ss did not run\n",
+                   OwnRows(snapshot), connections.Sockets());
       return 1;
     }
     Print(name + "sockets", static_cast<double>(connections.Sockets()), "sockets");

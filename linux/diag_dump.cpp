@@ -19,7 +19,9 @@ namespace {
 constexpr std::size_t kReceiveBuffer = 65536;  // the kernel fills at most 32 KiB a datagram
 constexpr time_t kReceiveTimeoutSeconds = 5;
 
-std::size_t Aligned(std::size_t length) { return (length + NLMSG_ALIGNTO - 1) & ~std::size_t{NLMSG_ALIGNTO - 1}; }
+std::size_t Aligned(std::size_t length) {
+  return (length + NLMSG_ALIGNTO - 1) & ~std::size_t{NLMSG_ALIGNTO - 1};
+}
 
 class KernelDiag final : public DiagTransport {
  public:
@@ -76,9 +78,9 @@ void AddSocket(std::span<const std::byte> payload, std::vector<KernelEndpoint>& 
   if (message.idiag_family != AF_INET) {
     return;
   }
-  sockets.push_back({message.idiag_state, NetworkAddress(message.id.idiag_src), NetworkPort(message.id.idiag_sport),
-                     NetworkAddress(message.id.idiag_dst), NetworkPort(message.id.idiag_dport),
-                     message.idiag_inode});
+  sockets.push_back({message.idiag_state, NetworkAddress(message.id.idiag_src),
+                     NetworkPort(message.id.idiag_sport), NetworkAddress(message.id.idiag_dst),
+                     NetworkPort(message.id.idiag_dport), message.idiag_inode});
 }
 
 }  // namespace
@@ -121,7 +123,9 @@ DumpProgress ParseDumpDatagram(std::span<const std::byte> datagram, std::vector<
     const auto payload = datagram.subspan(offset + sizeof(nlmsghdr), header.nlmsg_len - sizeof(nlmsghdr));
     switch (header.nlmsg_type) {
       case NLMSG_DONE:
-        return DumpProgress::Done;
+        // "Done" carries the error that ended the dump, 0 when it is whole.
+        return payload.size() >= sizeof(int) && Read<int>(payload) < 0 ? DumpProgress::Refused
+                                                                       : DumpProgress::Done;
       case NLMSG_ERROR:
         // An acknowledgement carries error 0; anything else refuses the dump.
         if (payload.size() < sizeof(int) || Read<int>(payload) != 0) {

@@ -67,7 +67,8 @@ enum class DumpProgress { More, Done, Refused };
 
 // Adds the IPv4 sockets of one datagram to `sockets`. Messages for other
 // families or too short for a socket are passed over; a message that runs
-// past the datagram ends it. An error message refuses the dump.
+// past the datagram ends it. An error message, or a "done" that carries an
+// error, refuses the dump.
 DumpProgress ParseDumpDatagram(std::span<const std::byte> datagram, std::vector<KernelEndpoint>& sockets);
 
 // Every IPv4 socket of the protocol; nullopt where the dump is refused (the

@@ -1,12 +1,39 @@
 #include "linux/endpoint_tables.h"
 
 #include <optional>
+#include <vector>
 
+#include "linux/kernel_endpoint.h"
 #include "linux/proc_files.h"
 #include "linux/proc_net.h"
+#include "linux/socket_owners.h"
+#include "snapshot/table_rows.h"
 
 namespace portolan::linux {
 namespace {
+
+// The rows of the sockets with their owners; TCP sockets in a state the
+// table has no number for are left out.
+std::vector<TcpRow> TcpRows(const std::vector<KernelEndpoint>& sockets, const SocketOwners& owners) {
+  std::vector<TcpRow> rows;
+  rows.reserve(sockets.size());
+  for (const KernelEndpoint& socket : sockets) {
+    if (const auto state = TableTcpState(socket.State)) {
+      rows.push_back({*state, socket.LocalAddress, socket.LocalPort, socket.RemoteAddress, socket.RemotePort,
+                      owners.Owner(socket.Inode)});
+    }
+  }
+  return rows;
+}
+
+std::vector<UdpRow> UdpRows(const std::vector<KernelEndpoint>& sockets, const SocketOwners& owners) {
+  std::vector<UdpRow> rows;
+  rows.reserve(sockets.size());
+  for (const KernelEndpoint& socket : sockets) {
+    rows.push_back({socket.LocalAddress, socket.LocalPort, owners.Owner(socket.Inode)});
+  }
+  return rows;
+}
 
 class KernelTables final : public EndpointTableSource {
  public:
@@ -62,27 +89,6 @@ class KernelTables final : public EndpointTableSource {
 };
 
 }  // namespace
-
-std::vector<TcpRow> TcpRows(const std::vector<KernelEndpoint>& sockets, const SocketOwners& owners) {
-  std::vector<TcpRow> rows;
-  rows.reserve(sockets.size());
-  for (const KernelEndpoint& socket : sockets) {
-    if (const auto state = TableTcpState(socket.State)) {
-      rows.push_back({*state, socket.LocalAddress, socket.LocalPort, socket.RemoteAddress, socket.RemotePort,
-                      owners.Owner(socket.Inode)});
-    }
-  }
-  return rows;
-}
-
-std::vector<UdpRow> UdpRows(const std::vector<KernelEndpoint>& sockets, const SocketOwners& owners) {
-  std::vector<UdpRow> rows;
-  rows.reserve(sockets.size());
-  for (const KernelEndpoint& socket : sockets) {
-    rows.push_back({socket.LocalAddress, socket.LocalPort, owners.Owner(socket.Inode)});
-  }
-  return rows;
-}
 
 std::unique_ptr<EndpointTableSource> MakeEndpointTables(std::string procRoot, DiagConnector connect,
                                                         std::shared_ptr<SnapshotScope> scope) {

@@ -7,25 +7,17 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "linux/kernel_endpoint.h"
-#include "linux/snapshot_scope.h"
 #include "linux/diag_dump.h"
-#include "linux/socket_owners.h"
+#include "linux/snapshot_scope.h"
 #include "snapshot/sources.h"
-#include "snapshot/table_rows.h"
 
 namespace portolan::linux {
 
 // The owners are found once per snapshot of `scope`, at the first table read
-// in it (at every read outside one).
+// in it (at every read outside one). A TCP socket in a state the table has
+// no number for is left out.
 std::unique_ptr<EndpointTableSource> MakeEndpointTables(std::string procRoot, DiagConnector connect,
                                                         std::shared_ptr<SnapshotScope> scope);
-
-// The rows of the sockets with their owners. A TCP socket in a state the
-// table has no number for is left out.
-std::vector<TcpRow> TcpRows(const std::vector<KernelEndpoint>& sockets, const SocketOwners& owners);
-std::vector<UdpRow> UdpRows(const std::vector<KernelEndpoint>& sockets, const SocketOwners& owners);
 
 }  // namespace portolan::linux

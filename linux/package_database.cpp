@@ -61,7 +61,8 @@ void AddPackage(const Stanza& stanza, std::unordered_map<std::string, std::uint3
     return;
   }
   const auto index = static_cast<std::uint32_t>(packages.size());
-  packages.push_back({std::string(Trimmed(stanza.Description)), std::string(MaintainerName(stanza.Maintainer))});
+  packages.push_back(
+      {std::string(Trimmed(stanza.Description)), std::string(MaintainerName(stanza.Maintainer))});
   names.try_emplace(std::string(stanza.Package), index);
   if (!stanza.Architecture.empty()) {
     names.try_emplace(std::string(stanza.Package) + ":" + std::string(stanza.Architecture), index);
@@ -88,7 +89,7 @@ std::size_t PathHash(std::string_view path) { return std::hash<std::string_view>
 }  // namespace
 
 FileStamp StampOf(const std::string& path) {
-  struct stat info{};
+  struct stat info {};
   if (::stat(path.c_str(), &info) != 0) {
     return {};
   }
@@ -170,7 +171,8 @@ void PackageDatabase::LoadLists(const std::unordered_map<std::string, std::uint3
   }
   // Equal hashes keep the order of the list names: a file listed by two
   // packages belongs to the first.
-  std::stable_sort(files_.begin(), files_.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::stable_sort(files_.begin(), files_.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
 }
 
 void PackageDatabase::LoadLinkedDirectories() {
@@ -178,7 +180,7 @@ void PackageDatabase::LoadLinkedDirectories() {
   OpenDirectory root(linkRoot_);
   while (const char* name = root.Next()) {
     const std::string link = prefix + "/" + name;
-    struct stat info{};
+    struct stat info {};
     if (::lstat(link.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
       continue;
     }

@@ -14,7 +14,8 @@ constexpr std::byte kTranslation[4] = {std::byte{0x09}, std::byte{0x04}, std::by
 constexpr std::size_t kTranslationBytes = sizeof kTranslation;
 
 std::uint32_t BlockSize(const PackageInfo& package) {
-  return static_cast<std::uint32_t>(kTranslationBytes + package.Summary.size() + 1 + package.Maintainer.size() + 1);
+  return static_cast<std::uint32_t>(kTranslationBytes + package.Summary.size() + 1 +
+                                    package.Maintainer.size() + 1);
 }
 
 void Put(const std::string& text, std::span<std::byte> block, std::size_t& at) {

@@ -19,11 +19,12 @@ constexpr std::size_t kLongestLink = 65536;
 // Room for the whole file is made at once where the file tells its size
 // (files of /proc tell none); the read that finds the end needs no more.
 bool ReadAll(const UniqueFd& file, std::size_t limit, std::string& text) {
-  struct stat info{};
+  struct stat info {};
   if (!file || ::fstat(file.Get(), &info) != 0) {
     return false;
   }
-  const std::size_t told = S_ISREG(info.st_mode) && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+  const std::size_t told =
+      S_ISREG(info.st_mode) && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
   text.clear();
   text.reserve(std::min(limit, told + kReadChunk));
   while (text.size() < limit) {

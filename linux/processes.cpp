@@ -113,7 +113,9 @@ class ProcProcesses final : public ProcessSource {
     ImagePaths& paths = paths_.For(*scope_);
     std::vector<ProcessEntry> entries;
     for (const std::uint32_t pid : ListProcessIds(root_)) {
-      const std::optional<std::string>& target = paths.emplace(pid, ReadExe(root.Fd(), pid)).first->second;
+      const std::string exe = std::to_string(pid) + "/exe";
+      const std::optional<std::string>& target =
+          paths.emplace(pid, ReadLinkAt(root.Fd(), exe.c_str())).first->second;
       entries.push_back(MakeEntry(pid, target ? ExecutableName(*target) : CommandName(root.Fd(), pid)));
     }
     return std::make_unique<ProcList>(std::move(entries), std::move(snapshot));
@@ -127,16 +129,12 @@ class ProcProcesses final : public ProcessSource {
     ImagePaths& paths = paths_.For(*scope_);
     auto found = paths.find(processId);
     if (found == paths.end()) {
-      found = paths.emplace(processId, ReadExe(AT_FDCWD, processId, root_ + "/")).first;
+      found = paths.emplace(processId, ReadLink(root_ + "/" + std::to_string(processId) + "/exe")).first;
     }
     return found->second ? std::make_unique<ImageHandle>(*found->second) : nullptr;
   }
 
  private:
-  static std::optional<std::string> ReadExe(int rootFd, std::uint32_t pid, const std::string& prefix = {}) {
-    return ReadLinkAt(rootFd, (prefix + std::to_string(pid) + "/exe").c_str());
-  }
-
   std::string root_;
   std::shared_ptr<SnapshotScope> scope_;
   PerSnapshot<ImagePaths> paths_;

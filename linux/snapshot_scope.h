@@ -16,7 +16,8 @@ class SnapshotScope {
   // Keeps a snapshot open while it lives, unless a newer one was opened.
   class Holder {
    public:
-    Holder(std::shared_ptr<SnapshotScope> scope, std::uint64_t serial) : scope_(std::move(scope)), serial_(serial) {}
+    Holder(std::shared_ptr<SnapshotScope> scope, std::uint64_t serial)
+        : scope_(std::move(scope)), serial_(serial) {}
     Holder(Holder&& other) noexcept : scope_(std::move(other.scope_)), serial_(other.serial_) {}
     Holder& operator=(Holder&&) = delete;
     Holder(const Holder&) = delete;

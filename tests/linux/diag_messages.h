@@ -46,7 +46,7 @@ inline Bytes SocketMessage(const KernelEndpoint& socket, std::uint8_t family = A
   return Message(SOCK_DIAG_BY_FAMILY, body);
 }
 
-inline Bytes DoneMessage() { return Message(NLMSG_DONE, 0); }
+inline Bytes DoneMessage(int error = 0) { return Message(NLMSG_DONE, error); }
 
 inline Bytes ErrorMessage(int error) {
   nlmsgerr body{};

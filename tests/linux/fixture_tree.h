@@ -58,9 +58,9 @@ class FixtureTree {
 // One process of a fixture proc root.
 struct FixtureProcess {
   std::uint32_t Pid = 0;
-  std::string Exe;   // the `exe` link's target; none where empty
-  std::string Comm;  // the `comm` file without its newline; none where empty
-  std::string StartTime;  // the start time in `stat`; no `stat` where empty
+  std::string Exe;               // the `exe` link's target; none where empty
+  std::string Comm;              // the `comm` file without its newline; none where empty
+  std::string StartTime;         // the start time in `stat`; no `stat` where empty
   std::vector<std::string> Fds;  // the targets of fd/0, fd/1, ...
 };
 

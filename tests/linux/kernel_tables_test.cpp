@@ -79,10 +79,21 @@ struct StateCase {
 };
 
 const StateCase kStates[] = {
-    {"Established", 1, 5},  {"SynSent", 2, 3},     {"SynReceived", 3, 4},     {"FinWait1", 4, 6},
-    {"FinWait2", 5, 7},     {"TimeWait", 6, 11},   {"Close", 7, 1},           {"CloseWait", 8, 8},
-    {"LastAck", 9, 10},     {"Listen", 10, 2},     {"Closing", 11, 9},        {"NewSynReceived", 12, 4},
-    {"Unused0", 0, std::nullopt}, {"BoundInactive", 13, std::nullopt}, {"Unused255", 255, std::nullopt},
+    {"Established", 1, 5},
+    {"SynSent", 2, 3},
+    {"SynReceived", 3, 4},
+    {"FinWait1", 4, 6},
+    {"FinWait2", 5, 7},
+    {"TimeWait", 6, 11},
+    {"Close", 7, 1},
+    {"CloseWait", 8, 8},
+    {"LastAck", 9, 10},
+    {"Listen", 10, 2},
+    {"Closing", 11, 9},
+    {"NewSynReceived", 12, 4},
+    {"Unused0", 0, std::nullopt},
+    {"BoundInactive", 13, std::nullopt},
+    {"Unused255", 255, std::nullopt},
 };
 
 class KernelStateTest : public ::testing::TestWithParam<StateCase> {};
@@ -90,9 +101,8 @@ class KernelStateTest : public ::testing::TestWithParam<StateCase> {};
 TEST_P(KernelStateTest, BothReadersGiveTheTableNumber) {
   const StateCase& c = GetParam();
   const Ipv4Address loopback{127, 0, 0, 1};
-  const std::vector<Bytes> dump{
-      testing::Joined({testing::SocketMessage(Socket(c.Kernel, loopback, 8080, loopback, 40000)),
-                       testing::DoneMessage()})};
+  const std::vector<Bytes> dump{testing::Joined(
+      {testing::SocketMessage(Socket(c.Kernel, loopback, 8080, loopback, 40000)), testing::DoneMessage()})};
   char state[3];
   std::snprintf(state, sizeof state, "%02X", c.Kernel);
   FixtureTree proc;
@@ -112,8 +122,7 @@ TEST_P(KernelStateTest, BothReadersGiveTheTableNumber) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(States, KernelStateTest, ::testing::ValuesIn(kStates),
-                         testing::CaseName());
+INSTANTIATE_TEST_SUITE_P(States, KernelStateTest, ::testing::ValuesIn(kStates), testing::CaseName());
 
 // ---- Addresses and ports -----------------------------------------------------------
 
@@ -155,8 +164,7 @@ TEST_P(EndpointTest, BothReadersGiveAddressesAndPortsInNetworkOrder) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Endpoints, EndpointTest, ::testing::ValuesIn(kEndpoints),
-                         testing::CaseName());
+INSTANTIATE_TEST_SUITE_P(Endpoints, EndpointTest, ::testing::ValuesIn(kEndpoints), testing::CaseName());
 
 // ---- Owners ------------------------------------------------------------------
 
@@ -167,16 +175,16 @@ TEST(KernelTablesTest, RowsCarryTheOwnerOfTheirInodeOrZero) {
   const Ipv4Address any{0, 0, 0, 0};
   const std::vector<Bytes> dump{testing::Joined({
       testing::SocketMessage(Socket(10, any, 80, any, 0, 7001)),
-      testing::SocketMessage(Socket(6, any, 81, any, 0, 0)),       // time wait: no file
-      testing::SocketMessage(Socket(1, any, 82, any, 0, 9999)),    // nobody visible holds it
+      testing::SocketMessage(Socket(6, any, 81, any, 0, 0)),     // time wait: no file
+      testing::SocketMessage(Socket(1, any, 82, any, 0, 9999)),  // nobody visible holds it
       testing::DoneMessage(),
   })};
-  const std::vector<Bytes> udp{testing::Joined({testing::SocketMessage(Socket(7, any, 53, any, 0, 7002)),
-                                                testing::DoneMessage()})};
+  const std::vector<Bytes> udp{
+      testing::Joined({testing::SocketMessage(Socket(7, any, 53, any, 0, 7002)), testing::DoneMessage()})};
   Tables tables({{DiagProtocol::Tcp, dump}, {DiagProtocol::Udp, udp}}, proc.Root());
 
-  EXPECT_EQ(tables.Tcp(), (std::vector<TcpRow>{{2, any, 80, any, 0, 42}, {11, any, 81, any, 0, 0},
-                                               {5, any, 82, any, 0, 0}}));
+  EXPECT_EQ(tables.Tcp(), (std::vector<TcpRow>{
+                              {2, any, 80, any, 0, 42}, {11, any, 81, any, 0, 0}, {5, any, 82, any, 0, 0}}));
   EXPECT_EQ(tables.Udp(), (std::vector<UdpRow>{{any, 53, 43}}));
 }
 
@@ -211,17 +219,22 @@ std::vector<DumpCase> DumpCases() {
       {"SeveralDatagrams", {first, Joined({second, DoneMessage()})}, Sockets{kFirst, kSecond}},
       {"NothingAfterDone", {Joined({first, DoneMessage(), second})}, Sockets{kFirst}},
       {"Ipv6Passed", {Joined({SocketMessage(kFirst, AF_INET6), second, DoneMessage()})}, Sockets{kSecond}},
-      {"ShortBodyPassed", {Joined({Cut(WithLength(first, 40), 40), second, DoneMessage()})}, Sockets{kSecond}},
-      {"TruncatedEndsItsDatagram", {Joined({first, Cut(second, 50)}), Joined({second, DoneMessage()})},
+      {"ShortBodyPassed",
+       {Joined({Cut(WithLength(first, 40), 40), second, DoneMessage()})},
+       Sockets{kSecond}},
+      {"TruncatedEndsItsDatagram",
+       {Joined({first, Cut(second, 50)}), Joined({second, DoneMessage()})},
        Sockets{kFirst, kSecond}},
       {"LengthPastDatagram", {Joined({WithLength(first, 4096), second}), DoneMessage()}, Sockets{}},
-      {"LengthBelowHeader", {Joined({WithLength(first, 8), second}), Joined({second, DoneMessage()})},
+      {"LengthBelowHeader",
+       {Joined({WithLength(first, 8), second}), Joined({second, DoneMessage()})},
        Sockets{kSecond}},
       {"HeaderCut", {Cut(first, 10), DoneMessage()}, Sockets{}},
       {"RecordingEndsBeforeDone", {first, Cut(second, 30)}, Sockets{kFirst}},
       {"AcknowledgementPassed", {Joined({ErrorMessage(0), first, DoneMessage()})}, Sockets{kFirst}},
       {"ErrorRefuses", {Joined({first, ErrorMessage(-EPERM)})}, std::nullopt},
       {"ErrorFirstRefuses", {ErrorMessage(-ENOENT)}, std::nullopt},
+      {"DoneWithErrorRefuses", {Joined({first, DoneMessage(-EINTR)})}, std::nullopt},
   };
 }
 
@@ -232,8 +245,7 @@ TEST_P(DumpTest, KeepsWholeIpv4MessagesOnly) {
   EXPECT_EQ(DumpSockets(dump, DiagProtocol::Tcp), GetParam().Sockets);
 }
 
-INSTANTIATE_TEST_SUITE_P(Dumps, DumpTest, ::testing::ValuesIn(DumpCases()),
-                         testing::CaseName());
+INSTANTIATE_TEST_SUITE_P(Dumps, DumpTest, ::testing::ValuesIn(DumpCases()), testing::CaseName());
 
 TEST(DumpRequestTest, AsksForIpv4SocketsOfEveryListedState) {
   struct Asked {
@@ -241,7 +253,8 @@ TEST(DumpRequestTest, AsksForIpv4SocketsOfEveryListedState) {
     std::uint8_t Number;
     std::uint32_t States;
   };
-  for (const Asked asked : {Asked{DiagProtocol::Tcp, IPPROTO_TCP, 0x1FFEU}, Asked{DiagProtocol::Udp, IPPROTO_UDP, ~0U}}) {
+  for (const Asked asked :
+       {Asked{DiagProtocol::Tcp, IPPROTO_TCP, 0x1FFEU}, Asked{DiagProtocol::Udp, IPPROTO_UDP, ~0U}}) {
     RecordedDump dump({testing::DoneMessage()});
     ASSERT_TRUE(DumpSockets(dump, asked.Protocol));
     ASSERT_EQ(dump.Request().size(), sizeof(nlmsghdr) + sizeof(inet_diag_req_v2));
@@ -264,7 +277,8 @@ TEST(KernelTablesTest, RefusedNetlinkFallsBackToProcNetPerTable) {
   proc.Write("net/tcp", std::string(kTcpHeading) + ProcNetLine("0100007F:0050", "00000000:0000", "0A", "0"));
   proc.Write("net/udp", std::string(kTcpHeading) + ProcNetLine("00000000:0035", "00000000:0000", "07", "0"));
   const std::vector<Bytes> udp{testing::Joined({testing::SocketMessage(kFirst), testing::DoneMessage()})};
-  Tables tables({{DiagProtocol::Tcp, {testing::ErrorMessage(-EPERM)}}, {DiagProtocol::Udp, udp}}, proc.Root());
+  Tables tables({{DiagProtocol::Tcp, {testing::ErrorMessage(-EPERM)}}, {DiagProtocol::Udp, udp}},
+                proc.Root());
 
   ASSERT_TRUE(tables.Tcp());
   EXPECT_EQ(tables.Tcp()->size(), 1U) << "an error answer reads /proc/net/tcp";
@@ -287,7 +301,8 @@ TEST(ProcNetTest, LeavesOutEveryLineThatDoesNotParse) {
   const std::string good = ProcNetLine("0100007F:0050", "00000000:0000", "0A", "12345");
   const std::string text =
       std::string(kTcpHeading) + good +
-      ProcNetLine("00000000000000000000000001000000:0050", "00000000000000000000000000000000:0000", "0A", "1") +
+      ProcNetLine("00000000000000000000000001000000:0050", "00000000000000000000000000000000:0000", "0A",
+                  "1") +
       ProcNetLine("0100007F0050", "00000000:0000", "0A", "1") +    // no colon
       ProcNetLine("0100007G:0050", "00000000:0000", "0A", "1") +   // not hexadecimal
       ProcNetLine("0100007F:00500", "00000000:0000", "0A", "1") +  // a port of five digits

@@ -22,8 +22,8 @@ using testing::LocalSockets;
 using testing::OwnIdentity;
 
 // The records of `table` with these addresses and ports.
-std::vector<File_Rec> Find(const FileTable& table, const std::string& localPort, const std::string& remoteIP = "",
-                           const std::string& remotePort = "") {
+std::vector<File_Rec> Find(const FileTable& table, const std::string& localPort,
+                           const std::string& remoteIP = "", const std::string& remotePort = "") {
   std::vector<File_Rec> found;
   std::copy_if(table.begin(), table.end(), std::back_inserter(found), [&](const File_Rec& r) {
     return r.LocalIP == "127.0.0.1" && r.LocalPort == localPort && r.RemoteIP == remoteIP &&

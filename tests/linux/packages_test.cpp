@@ -15,8 +15,9 @@ using testing::FixtureTree;
 
 std::string Stanza(const std::string& package, const std::string& status, const std::string& maintainer,
                    const std::string& description, const std::string& architecture = "amd64") {
-  return "Package: " + package + "\nStatus: " + status + "\nPriority: optional\nArchitecture: " + architecture +
-         "\nMaintainer: " + maintainer + "\nVersion: 1.0-1\nDescription: " + description +
+  return "Package: " + package + "\nStatus: " + status +
+         "\nPriority: optional\nArchitecture: " + architecture + "\nMaintainer: " + maintainer +
+         "\nVersion: 1.0-1\nDescription: " + description +
          "\n a longer text\n .\n over lines: with colons\n\n";
 }
 
@@ -119,7 +120,8 @@ TEST_F(PackagesTest, TheBlockAnswersOnlyItsOwnTranslation) {
   std::span<const std::byte> value;
   EXPECT_FALSE(versions_->QueryValue(block, "\\StringFileInfo\\040904B0\\FileDescription", value));
   EXPECT_FALSE(versions_->QueryValue(block, "\\StringFileInfo\\0409FDE9\\ProductName", value));
-  EXPECT_FALSE(versions_->QueryValue(std::span(block).first(4), "\\StringFileInfo\\0409FDE9\\CompanyName", value));
+  EXPECT_FALSE(
+      versions_->QueryValue(std::span(block).first(4), "\\StringFileInfo\\0409FDE9\\CompanyName", value));
   std::vector<std::byte> wrongSize(block.size() + 1);
   EXPECT_FALSE(versions_->ReadInfo(tool, wrongSize));
 }

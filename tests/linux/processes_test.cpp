@@ -36,7 +36,9 @@ const IdentityCase kIdentities[] = {
     {"BlanksInName", {102, "/opt/My App/run me", "", "", {}}, "run me", "/opt/My App/run me"},
     {"NoExeTakesComm", {103, "", "kworker/0:1", "", {}}, "kworker/0:1", ""},
     {"NothingReadable", {104, "", "", "", {}}, "", ""},
-    {"LongNameCutTo260", {105, "/usr/bin/" + kLongName, "", "", {}}, kLongName.substr(0, 260),
+    {"LongNameCutTo260",
+     {105, "/usr/bin/" + kLongName, "", "", {}},
+     kLongName.substr(0, 260),
      "/usr/bin/" + kLongName},
     {"LongPathCutTo1024", {106, kLongPath, "", "", {}}, "tool", kLongPath.substr(0, 1024)},
 };
@@ -111,7 +113,8 @@ TEST(SocketOwnersTest, SharedSocketsBelongToTheFirstStartedThenTheLowestId) {
   testing::AddProcess(proc, {200, "", "", "500", {"socket:[2]"}});
   testing::AddProcess(proc, {300, "", "", "90", {"socket:[1]", "socket:[3]"}});
   testing::AddProcess(proc, {400, "", "", "", {"socket:[3]", "socket:[4]", "socket:[5]", "socket:[5]"}});
-  testing::AddProcess(proc, {500, "", "", "", {"pipe:[6]", "/dev/null", "socket:[x]", "socket:[7", "anon_inode:[eventfd]"}});
+  testing::AddProcess(
+      proc, {500, "", "", "", {"pipe:[6]", "/dev/null", "socket:[x]", "socket:[7", "anon_inode:[eventfd]"}});
 
   const SocketOwners owners = SocketOwners::Walk(proc.Root());
   EXPECT_EQ(owners.Owner(1), 300U) << "the earlier start wins over the lower ID";

@@ -21,17 +21,17 @@ namespace portolan::linux {
 namespace {
 
 struct SsEndpoint {
-  std::string Protocol;  // "tcp" or "udp"
-  std::int32_t State = 0;  // in the table's numbering; 0 for UDP
+  std::string Protocol;                                  // "tcp" or "udp"
+  std::int32_t State = 0;                                // in the table's numbering; 0 for UDP
   std::string LocalIP, LocalPort, RemoteIP, RemotePort;  // no remote for UDP
-  std::vector<std::string> Holders;  // sorted
+  std::vector<std::string> Holders;                      // sorted
 
   auto operator<=>(const SsEndpoint&) const = default;
 };
 
 std::ostream& operator<<(std::ostream& out, const SsEndpoint& e) {
-  out << e.Protocol << " state " << e.State << " " << e.LocalIP << ":" << e.LocalPort << " " << e.RemoteIP << ":"
-      << e.RemotePort << " holders";
+  out << e.Protocol << " state " << e.State << " " << e.LocalIP << ":" << e.LocalPort << " " << e.RemoteIP
+      << ":" << e.RemotePort << " holders";
   for (const std::string& holder : e.Holders) {
     out << " " << holder;
   }
@@ -40,9 +40,9 @@ std::ostream& operator<<(std::ostream& out, const SsEndpoint& e) {
 
 std::int32_t TableState(const std::string& name) {
   static const std::map<std::string, std::int32_t> kStates{
-      {"UNCONN", 1},     {"LISTEN", 2},     {"SYN-SENT", 3},   {"SYN-RECV", 4},
-      {"ESTAB", 5},      {"FIN-WAIT-1", 6}, {"FIN-WAIT-2", 7}, {"CLOSE-WAIT", 8},
-      {"CLOSING", 9},    {"LAST-ACK", 10},  {"TIME-WAIT", 11},
+      {"UNCONN", 1},  {"LISTEN", 2},     {"SYN-SENT", 3},   {"SYN-RECV", 4},
+      {"ESTAB", 5},   {"FIN-WAIT-1", 6}, {"FIN-WAIT-2", 7}, {"CLOSE-WAIT", 8},
+      {"CLOSING", 9}, {"LAST-ACK", 10},  {"TIME-WAIT", 11},
   };
   const auto found = kStates.find(name);
   return found == kStates.end() ? -1 : found->second;
@@ -100,8 +100,8 @@ bool TakeMatch(const SsEndpoint& e, FileTable& table) {
   const auto match = std::find_if(table.begin(), table.end(), [&](const File_Rec& r) {
     const bool sameEndpoint = r.State == e.State && r.LocalIP == e.LocalIP && r.LocalPort == e.LocalPort &&
                               r.RemoteIP == e.RemoteIP && r.RemotePort == e.RemotePort;
-    const bool heldRight = e.Holders.empty() ? r.PID == "0"
-                                             : std::binary_search(e.Holders.begin(), e.Holders.end(), r.PID);
+    const bool heldRight =
+        e.Holders.empty() ? r.PID == "0" : std::binary_search(e.Holders.begin(), e.Holders.end(), r.PID);
     return sameEndpoint && heldRight;
   });
   if (match == table.end()) {

@@ -17,8 +17,16 @@ using testing::FixtureTree;
 File_Rec Record(std::int32_t state, std::string local, std::string localPort, std::string remote,
                 std::string remotePort, std::string pid, std::string name, std::string path,
                 std::string description, std::string company) {
-  return {state,          std::move(local), std::move(localPort),   std::move(remote),  std::move(remotePort),
-          std::move(pid), std::move(name),  std::move(path),        std::move(description), std::move(company),
+  return {state,
+          std::move(local),
+          std::move(localPort),
+          std::move(remote),
+          std::move(remotePort),
+          std::move(pid),
+          std::move(name),
+          std::move(path),
+          std::move(description),
+          std::move(company),
           ""};
 }
 
@@ -27,8 +35,9 @@ class SystemSnapshotTest : public ::testing::Test {
   SystemSnapshotTest() {
     files_.Write("usr/sbin/daemon", "");
     const std::string daemon = files_.Path("usr/sbin/daemon");
-    dpkg_.Write("status", "Package: daemond\nStatus: install ok installed\nArchitecture: amd64\n"
-                          "Maintainer: Dee Mon <dee@example.org>\nDescription: serves the network\n");
+    dpkg_.Write("status",
+                "Package: daemond\nStatus: install ok installed\nArchitecture: amd64\n"
+                "Maintainer: Dee Mon <dee@example.org>\nDescription: serves the network\n");
     dpkg_.Write("info/daemond.list", daemon + "\n");
     // The daemon forked a worker that holds its listener too; the worker
     // has the lower ID (IDs wrapped) but started later.
@@ -57,9 +66,8 @@ TEST_F(SystemSnapshotTest, EveryRowGetsItsOwnersIdentity) {
   const Ipv4Address any{0, 0, 0, 0};
   const Ipv4Address host{192, 168, 0, 5};
   const Ipv4Address peer{93, 184, 216, 34};
-  const std::vector<Bytes> tcp = Dump({{10, any, 8080, any, 0, 11},
-                                       {1, host, 50000, peer, 443, 12},
-                                       {6, host, 50001, peer, 443, 0}});
+  const std::vector<Bytes> tcp =
+      Dump({{10, any, 8080, any, 0, 11}, {1, host, 50000, peer, 443, 12}, {6, host, 50001, peer, 443, 0}});
   const std::vector<Bytes> udp = Dump({{7, any, 5353, any, 0, 13}, {7, host, 68, any, 0, 99}});
   SnapshotSources sources = MakeLinuxSources(
       {proc_.Root(), dpkg_.Root()}, [&](DiagProtocol protocol) -> std::unique_ptr<DiagTransport> {
@@ -70,13 +78,13 @@ TEST_F(SystemSnapshotTest, EveryRowGetsItsOwnersIdentity) {
 
   const std::string daemon = files_.Path("usr/sbin/daemon");
   EXPECT_EQ(snapshot.TcpTable,
-            (FileTable{Record(2, "0.0.0.0", "8080", "0.0.0.0", "0", "900", "daemon", daemon, "serves the network",
-                              "Dee Mon"),
+            (FileTable{Record(2, "0.0.0.0", "8080", "0.0.0.0", "0", "900", "daemon", daemon,
+                              "serves the network", "Dee Mon"),
                        Record(5, "192.168.0.5", "50000", "93.184.216.34", "443", "700", "curl", "", "", ""),
                        Record(11, "192.168.0.5", "50001", "93.184.216.34", "443", "0", "", "", "", "")}));
-  EXPECT_EQ(snapshot.UdpTable,
-            (FileTable{Record(0, "0.0.0.0", "5353", "", "", "900", "daemon", daemon, "serves the network", "Dee Mon"),
-                       Record(0, "192.168.0.5", "68", "", "", "0", "", "", "", "")}));
+  EXPECT_EQ(snapshot.UdpTable, (FileTable{Record(0, "0.0.0.0", "5353", "", "", "900", "daemon", daemon,
+                                                 "serves the network", "Dee Mon"),
+                                          Record(0, "192.168.0.5", "68", "", "", "0", "", "", "", "")}));
 }
 
 TEST_F(SystemSnapshotTest, EachSnapshotSeesTheProcessesAnew) {
