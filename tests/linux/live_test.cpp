@@ -67,6 +67,41 @@ TEST_P(LiveTest, OwnSocketsCarryOwnPidNameAndPath) {
   ExpectOwnedByMe(Find(snapshot.UdpTable, sockets.UdpPort()), 0);
 }
 
+TEST_P(LiveTest, Ipv4MappedConnectionsToAnIpv6SocketAreInNeitherTable) {
+  UniqueFd listener(::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  const int dualStack = 0;
+  sockaddr_in6 any{};
+  any.sin6_family = AF_INET6;
+  any.sin6_addr = in6addr_any;
+  if (!listener ||
+      ::setsockopt(listener.Get(), IPPROTO_IPV6, IPV6_V6ONLY, &dualStack, sizeof dualStack) != 0 ||
+      ::bind(listener.Get(), reinterpret_cast<const sockaddr*>(&any), sizeof any) != 0) {
+    GTEST_SKIP() << "no IPv6 here";
+  }
+  ASSERT_EQ(::listen(listener.Get(), 4), 0);
+  const std::uint16_t port = testing::PortOf(listener.Get());
+  UniqueFd client(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  sockaddr_in loopback{};
+  loopback.sin_family = AF_INET;
+  loopback.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  loopback.sin_port = htons(port);
+  ASSERT_EQ(::connect(client.Get(), reinterpret_cast<const sockaddr*>(&loopback), sizeof loopback), 0);
+  const UniqueFd accepted(::accept4(listener.Get(), nullptr, nullptr, SOCK_CLOEXEC));
+  ASSERT_TRUE(accepted);
+
+  SnapshotSources sources = MakeLinuxSources({}, GetParam().Connect);
+  SystemSnapshot snapshot(sources);
+  snapshot.GetTcpUdpTable();
+  const std::string portText = std::to_string(port);
+  const std::string clientPort = std::to_string(testing::PortOf(client.Get()));
+  ExpectOwnedByMe(Find(snapshot.TcpTable, clientPort, "127.0.0.1", portText), 5);
+  EXPECT_TRUE(Find(snapshot.TcpTable, portText, "127.0.0.1", clientPort).empty())
+      << "the accepted IPv6 socket";
+  for (const File_Rec& r : snapshot.TcpTable) {
+    EXPECT_FALSE(r.State == 2 && r.LocalPort == portText) << "the IPv6 listener, as " << r.LocalIP;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Readers, LiveTest, ::testing::ValuesIn(kReaders), testing::CaseName());
 
 // A child process that holds what it inherited until it is ended (or its
