@@ -111,7 +111,10 @@ class ProcProcesses final : public ProcessSource {
     }
     SnapshotScope::Holder snapshot = SnapshotScope::Open(scope_);
     ImagePaths& paths = paths_.For(*scope_);
-    std::vector<ProcessEntry> entries;
+    // ID 0 is no process here, but the owner of every socket no visible
+    // process holds. Its entry, without a name, ends those rows' walks at
+    // once; the name is empty as it would be without the entry.
+    std::vector<ProcessEntry> entries{MakeEntry(0, "")};
     for (const std::uint32_t pid : ListProcessIds(root_)) {
       const std::string exe = std::to_string(pid) + "/exe";
       const std::optional<std::string>& target =
