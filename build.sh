@@ -41,10 +41,8 @@ build() {
 case "${1:-}" in
   run)
     install_missing
-    build win-extended
-    PORTOLAN_WINEPREFIX="$PWD/build/win-extended/wineprefix" cmake/wine-run --up
-    PORTOLAN_WINEPREFIX="$PWD/build/win-extended/wineprefix" \
-      cmake/wine-run build/win-extended/tools/portolan-snapshot.exe
+    build linux
+    build/linux/tools/portolan-snapshot
     ;;
   test)
     install_missing
