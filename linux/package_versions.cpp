@@ -52,23 +52,24 @@ class PackageVersions final : public VersionSource {
     return true;
   }
 
-  bool QueryValue(std::span<const std::byte> block, const std::string& subBlock,
-                  std::span<const std::byte>& value) override {
+  bool QueryValue(std::span<const std::byte> block, const std::string& subBlock, VersionValue& value) override {
     if (block.size() <= kTranslationBytes) {
       return false;
     }
     if (subBlock == "\\VarFileInfo\\Translation") {
-      value = block;
+      value = {block, kTranslationBytes};
       return true;
     }
     const auto description = block.subspan(kTranslationBytes);
+    const auto end = std::find(description.begin(), description.end(), std::byte{0});
     if (subBlock == strings_ + "FileDescription") {
-      value = description;
+      value = {description, static_cast<std::size_t>(end - description.begin())};
       return true;
     }
-    const auto end = std::find(description.begin(), description.end(), std::byte{0});
     if (subBlock == strings_ + "CompanyName" && end != description.end()) {
-      value = description.subspan(static_cast<std::size_t>(end - description.begin()) + 1);
+      const auto company = description.subspan(static_cast<std::size_t>(end - description.begin()) + 1);
+      value = {company, static_cast<std::size_t>(std::find(company.begin(), company.end(), std::byte{0}) -
+                                                 company.begin())};
       return true;
     }
     return false;

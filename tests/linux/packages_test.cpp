@@ -117,7 +117,7 @@ TEST_F(PackagesTest, TheBlockAnswersOnlyItsOwnTranslation) {
   const std::string tool = File("usr/bin/tool");
   std::vector<std::byte> block(versions_->InfoSize(tool));
   ASSERT_TRUE(versions_->ReadInfo(tool, block));
-  std::span<const std::byte> value;
+  VersionValue value;
   EXPECT_FALSE(versions_->QueryValue(block, "\\StringFileInfo\\040904B0\\FileDescription", value));
   EXPECT_FALSE(versions_->QueryValue(block, "\\StringFileInfo\\0409FDE9\\ProductName", value));
   EXPECT_FALSE(
