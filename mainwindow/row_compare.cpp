@@ -74,6 +74,25 @@ Ipv4Key Ipv4KeyOf(std::string_view text) {
   return {TextClass::Number, address};
 }
 
+// Orders the texts of a number column by their class, two numbers by
+// `numbers`, two other texts as text.
+template <typename Key, typename CompareNumbers>
+int CompareByClass(std::string_view a, std::string_view b, const Key& x, const Key& y,
+                   CompareNumbers numbers) {
+  if (x.kind != y.kind) {
+    return x.kind < y.kind ? -1 : 1;
+  }
+  switch (x.kind) {
+    case TextClass::Number:
+      return numbers(x, y);
+    case TextClass::Other:
+      return Sign(CompareFoldedText(a, b));
+    case TextClass::Empty:
+      break;
+  }
+  return 0;
+}
+
 // The sort key of each column: the field and how it compares; none where
 // the column has no key.
 struct ColumnKey {
@@ -116,40 +135,18 @@ int CompareFoldedText(std::string_view a, std::string_view b) {
 }
 
 int ComparePortText(std::string_view a, std::string_view b) {
-  const PortKey x = PortKeyOf(a);
-  const PortKey y = PortKeyOf(b);
-  if (x.kind != y.kind) {
-    return x.kind < y.kind ? -1 : 1;
-  }
-  switch (x.kind) {
-    case TextClass::Number:
-      if (x.digits.size() != y.digits.size()) {
-        return x.digits.size() < y.digits.size() ? -1 : 1;
-      }
-      return Sign(x.digits.compare(y.digits));
-    case TextClass::Other:
-      return Sign(CompareFoldedText(a, b));
-    case TextClass::Empty:
-      break;
-  }
-  return 0;
+  return CompareByClass(a, b, PortKeyOf(a), PortKeyOf(b), [](const PortKey& x, const PortKey& y) {
+    if (x.digits.size() != y.digits.size()) {
+      return x.digits.size() < y.digits.size() ? -1 : 1;
+    }
+    return Sign(x.digits.compare(y.digits));
+  });
 }
 
 int CompareIpv4Text(std::string_view a, std::string_view b) {
-  const Ipv4Key x = Ipv4KeyOf(a);
-  const Ipv4Key y = Ipv4KeyOf(b);
-  if (x.kind != y.kind) {
-    return x.kind < y.kind ? -1 : 1;
-  }
-  switch (x.kind) {
-    case TextClass::Number:
-      return Sign(static_cast<std::int64_t>(x.address) - static_cast<std::int64_t>(y.address));
-    case TextClass::Other:
-      return Sign(CompareFoldedText(a, b));
-    case TextClass::Empty:
-      break;
-  }
-  return 0;
+  return CompareByClass(a, b, Ipv4KeyOf(a), Ipv4KeyOf(b), [](const Ipv4Key& x, const Ipv4Key& y) {
+    return x.address == y.address ? 0 : x.address < y.address ? -1 : 1;
+  });
 }
 
 bool CompareRows(const TMyRec& a, const TMyRec& b, int column, int& result) {

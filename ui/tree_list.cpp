@@ -6,24 +6,16 @@
 namespace portolan::ui {
 
 void TTreeHeader::SetSortColumn(int column) {
-  if (column == sortColumn_) {
-    return;
-  }
-  sortColumn_ = column;
-  tree_.inHeaderOrder_ = false;
-  if (tree_.autoSort_) {
-    tree_.Resort();
+  if (column != sortColumn_) {
+    sortColumn_ = column;
+    tree_.HeaderChanged();
   }
 }
 
 void TTreeHeader::SetSortDirection(TSortDirection direction) {
-  if (direction == sortDirection_) {
-    return;
-  }
-  sortDirection_ = direction;
-  tree_.inHeaderOrder_ = false;
-  if (tree_.autoSort_) {
-    tree_.Resort();
+  if (direction != sortDirection_) {
+    sortDirection_ = direction;
+    tree_.HeaderChanged();
   }
 }
 
@@ -136,6 +128,13 @@ void TTreeListBase::Sort(int column, TSortDirection direction) {
   SortAll(SortKey{column, direction});
   inHeaderOrder_ = false;
   ForgetTouched();
+}
+
+void TTreeListBase::HeaderChanged() {
+  inHeaderOrder_ = false;
+  if (autoSort_) {
+    Resort();
+  }
 }
 
 void TTreeListBase::Invalidate() {

@@ -114,6 +114,7 @@ class TTreeListBase : public TComponent {
   };
 
   SortKey HeaderKey() const { return {header_.SortColumn(), header_.SortDirection()}; }
+  void HeaderChanged();
   // The compare handler's answer with the direction applied: below 0 when
   // a sorts before b, 0 when they sort equal.
   int Order(const TTreeListNode& a, const TTreeListNode& b, SortKey key) const;

@@ -59,31 +59,35 @@ TEST_F(RefreshTest, NewUdpEndpointStaysMarkedAddedWhileItLives) {
   EXPECT_EQ(Column(&TMyRec::Mark), (Strings{"", "add"}));
 }
 
-TEST_F(RefreshTest, SelectedRowThatSurvivesStaysSelected) {
+struct SelectionCase {
+  const char* name;
+  FileTable next;
+  std::string selectedPort;  // after the refresh
+};
+
+class RefreshSelectionTest : public RefreshTest, public ::testing::WithParamInterface<SelectionCase> {};
+
+// The second of three rows is selected and focused before the refresh.
+TEST_P(RefreshSelectionTest, KeepsASurvivingSelectionOrSelectsTheFirstRow) {
   Fill({Tcp("1"), Tcp("2"), Tcp("3")});
   form.VTS.SetSelected(NodeAt(form, 1), true);
   form.VTS.SetFocusedNode(NodeAt(form, 1));
 
-  Refresh({Tcp("0"), Tcp("2"), Tcp("3")});
+  Refresh(GetParam().next);
 
   ASSERT_NE(SelectedRow(), nullptr);
-  EXPECT_EQ(SelectedRow()->LocalPort, "2");
+  EXPECT_EQ(SelectedRow()->LocalPort, GetParam().selectedPort);
   EXPECT_EQ(FocusedRow(), SelectedRow());
+  EXPECT_EQ(form.VTS.SelectedCount(), 1U);
   EXPECT_TRUE(form.VTS.Focused());
 }
 
-TEST_F(RefreshTest, SelectedRowThatVanishesPassesTheSelectionToTheFirstRow) {
-  Fill({Tcp("1"), Tcp("2"), Tcp("3")});
-  form.VTS.SetSelected(NodeAt(form, 1), true);
-  form.VTS.SetFocusedNode(NodeAt(form, 1));
-
-  Refresh({Tcp("3"), Tcp("4"), Tcp("1")});
-
-  ASSERT_NE(SelectedRow(), nullptr);
-  EXPECT_EQ(SelectedRow()->LocalPort, "1");
-  EXPECT_EQ(FocusedRow(), SelectedRow());
-  EXPECT_EQ(form.VTS.SelectedCount(), 1U);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Refreshes, RefreshSelectionTest,
+    ::testing::Values(SelectionCase{"SelectedRowSurvives", {Tcp("0"), Tcp("2"), Tcp("3")}, "2"},
+                      SelectionCase{"SelectedRowVanishes", {Tcp("3"), Tcp("4"), Tcp("1")}, "1"},
+                      SelectionCase{"SelectedRowVanishesNewRowFirst", {Tcp("3"), Tcp("0")}, "0"}),
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(RefreshTest, KeptRowKeepsWhatItWasCreatedWith) {
   Fill({Tcp("1")}, {Udp("2")});
