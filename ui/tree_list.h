@@ -9,10 +9,13 @@
 // a full stable sort by the header's column and direction would leave them,
 // the new row (whose record is still empty) included. The list gets there
 // without sorting everything: it remembers which records were handed out
-// for writing since the last sort and moves only those that are now out of
-// place, so that the usual insertion (one row written since the previous
-// one) costs a few comparisons more than a binary search. Reading a record
-// through a const list tells the list nothing.
+// for writing (GetNodeData or NodeData of a non-const list) since it last
+// ordered its rows, and moves only those now out of place. So a record is
+// written right after it was asked for, before the rows change again;
+// reading it through a const list tells the list nothing. The usual
+// insertion, one row written since the previous one, costs about two binary
+// searches, and a new row that sorts where the previous one stood needs
+// just two comparisons to be placed.
 
 #include <cstddef>
 #include <functional>
@@ -83,7 +86,9 @@ class TTreeListBase : public TComponent {
   // The automatic-sort option; switching it on sorts the rows.
   bool AutoSort() const { return autoSort_; }
   void SetAutoSort(bool autoSort);
-  // Sorts every row, stably, by the column and direction given.
+  // Sorts every row, stably, by the column and direction given; by the
+  // header's, only the rows written since the list last ordered its rows
+  // can move.
   void Sort(int column, TSortDirection direction);
 
   // The input focus, and a request to repaint; both are the native peer's

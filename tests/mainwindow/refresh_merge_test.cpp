@@ -72,14 +72,18 @@ TEST_P(RefreshSelectionTest, KeepsASurvivingSelectionOrSelectsTheFirstRow) {
   Fill({Tcp("1"), Tcp("2"), Tcp("3")});
   form.VTS.SetSelected(NodeAt(form, 1), true);
   form.VTS.SetFocusedNode(NodeAt(form, 1));
+  int repaints = 0;
+  form.VTS.OnInvalidate = [&](ui::TTreeListBase&) { ++repaints; };
 
   Refresh(GetParam().next);
+  form.VTS.OnInvalidate = nullptr;
 
   ASSERT_NE(SelectedRow(), nullptr);
   EXPECT_EQ(SelectedRow()->LocalPort, GetParam().selectedPort);
   EXPECT_EQ(FocusedRow(), SelectedRow());
   EXPECT_EQ(form.VTS.SelectedCount(), 1U);
   EXPECT_TRUE(form.VTS.Focused());
+  EXPECT_EQ(repaints, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
