@@ -4,6 +4,8 @@
 #include <bit>
 #include <functional>
 
+#include "mainwindow/prefetch.h"
+
 namespace portolan {
 namespace {
 
@@ -29,6 +31,29 @@ std::size_t EntryIndex<KeyFields>::Hash(const Key& key) {
 }
 
 template <std::size_t KeyFields>
+std::size_t EntryIndex<KeyFields>::HashOf(const Key& key) const {
+  const auto sameTexts = [](std::string_view a, std::string_view b) {
+    return a.data() == b.data() && a.size() == b.size();
+  };
+  for (const Announced& announced : announced_) {
+    if (std::equal(key.begin(), key.end(), announced.key.begin(), sameTexts)) {
+      return announced.hash;
+    }
+  }
+  return Hash(key);
+}
+
+template <std::size_t KeyFields>
+void EntryIndex<KeyFields>::Anticipate(const Key& key) {
+  if (slots_.empty()) {
+    return;
+  }
+  lastAnnounced_ = 1 - lastAnnounced_;
+  announced_[lastAnnounced_] = Announced{key, Hash(key)};
+  Prefetch(&slots_[announced_[lastAnnounced_].hash & mask_]);
+}
+
+template <std::size_t KeyFields>
 typename EntryIndex<KeyFields>::Slot& EntryIndex<KeyFields>::FindSlot(const Key& key, std::size_t hash) {
   const auto tag = static_cast<std::uint32_t>(hash);
   for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
@@ -48,15 +73,14 @@ void EntryIndex<KeyFields>::Build(FileTable& table) {
   mask_ = slots_.size() - 1;
   next_.assign(count, kNone);
   last_.resize(count);
-  cursor_.resize(count);
+  announced_ = {};
   for (Entry i = 0; i < count; ++i) {
     const Key key = keyOf_(table[i]);
     const std::size_t hash = Hash(key);
     Slot& slot = FindSlot(key, hash);
     if (slot.head == kNone) {
-      slot = Slot{static_cast<std::uint32_t>(hash), i};
+      slot = Slot{static_cast<std::uint32_t>(hash), i, i};
       last_[i] = i;
-      cursor_[i] = i;
     } else {
       next_[last_[slot.head]] = i;
       last_[slot.head] = i;
@@ -69,15 +93,14 @@ File_Rec* EntryIndex<KeyFields>::FirstUnmatched(const Key& key) {
   if (table_ == nullptr) {
     return nullptr;
   }
-  const Entry head = FindSlot(key, Hash(key)).head;
-  if (head == kNone) {
-    return nullptr;
-  }
-  Entry entry = cursor_[head];
+  Slot& slot = FindSlot(key, HashOf(key));
+  Entry entry = slot.cursor;  // kNone for a free slot
   while (entry != kNone && (*table_)[entry].Mark == kMarkMatched) {
     entry = next_[entry];
   }
-  cursor_[head] = entry;
+  if (slot.head != kNone) {
+    slot.cursor = entry;
+  }
   return entry == kNone ? nullptr : &(*table_)[entry];
 }
 
@@ -94,5 +117,9 @@ void HashedEntryFinder::Reset(FileTable& tcpTable, FileTable& udpTable) {
 File_Rec* HashedEntryFinder::FindTcp(const TMyRec& row) { return tcp_.FirstUnmatched(TcpKey(row)); }
 
 File_Rec* HashedEntryFinder::FindUdp(const TMyRec& row) { return udp_.FirstUnmatched(UdpKey(row)); }
+
+void HashedEntryFinder::AnticipateTcp(const TMyRec& row) { tcp_.Anticipate(TcpKey(row)); }
+
+void HashedEntryFinder::AnticipateUdp(const TMyRec& row) { udp_.Anticipate(UdpKey(row)); }
 
 }  // namespace portolan

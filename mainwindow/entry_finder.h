@@ -31,11 +31,16 @@ class EntryFinder {
   // The first entry with the row's key that is not marked "ok", or null.
   virtual File_Rec* FindTcp(const TMyRec& row) = 0;
   virtual File_Rec* FindUdp(const TMyRec& row) = 0;
+  // Tells the finder which row it is asked about next, so that it may start
+  // reading what it needs for it.
+  virtual void AnticipateTcp(const TMyRec& row) { static_cast<void>(row); }
+  virtual void AnticipateUdp(const TMyRec& row) { static_cast<void>(row); }
 };
 
 // A hashed index of one table: key to its entries in table order, each key
 // remembering how far its entries have been taken. Building it and every
-// look-up cost time linear in the key's length.
+// look-up cost time linear in the key's length. A look-up announced with
+// Anticipate finds its slot already on the way and its hash computed.
 template <std::size_t KeyFields>
 class EntryIndex {
  public:
@@ -44,6 +49,8 @@ class EntryIndex {
 
   explicit EntryIndex(KeyOf keyOf) : keyOf_(keyOf) {}
   void Build(FileTable& table);
+  // The texts of the key must stay as they are until its look-up.
+  void Anticipate(const Key& key);
   File_Rec* FirstUnmatched(const Key& key);
 
  private:
@@ -54,17 +61,26 @@ class EntryIndex {
   struct Slot {
     std::uint32_t hash = 0;  // the low bits of the key's hash
     Entry head = kNone;      // the first entry of the key, or kNone for a free slot
+    Entry cursor = kNone;    // no entry of the key before it is free
   };
   static std::size_t Hash(const Key& key);
+  std::size_t HashOf(const Key& key) const;
   Slot& FindSlot(const Key& key, std::size_t hash);
 
   KeyOf keyOf_;
   FileTable* table_ = nullptr;
   std::size_t mask_ = 0;
   std::vector<Slot> slots_;
-  std::vector<Entry> next_;    // per entry: the next entry of its key
-  std::vector<Entry> last_;    // per first entry: the last entry of its key
-  std::vector<Entry> cursor_;  // per first entry: no entry of the key before it is free
+  std::vector<Entry> next_;  // per entry: the next entry of its key
+  std::vector<Entry> last_;  // per first entry: the last entry of its key
+  // The keys announced last (the very texts, not copies) and their hashes:
+  // a look-up comes one announcement after its own.
+  struct Announced {
+    Key key{};
+    std::size_t hash = 0;
+  };
+  std::array<Announced, 2> announced_{};
+  std::size_t lastAnnounced_ = 0;
 };
 
 // The program's finder.
@@ -74,6 +90,8 @@ class HashedEntryFinder final : public EntryFinder {
   void Reset(FileTable& tcpTable, FileTable& udpTable) override;
   File_Rec* FindTcp(const TMyRec& row) override;
   File_Rec* FindUdp(const TMyRec& row) override;
+  void AnticipateTcp(const TMyRec& row) override;
+  void AnticipateUdp(const TMyRec& row) override;
 
  private:
   EntryIndex<5> tcp_;

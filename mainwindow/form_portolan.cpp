@@ -3,6 +3,7 @@
 #include <iterator>
 #include <utility>
 
+#include "mainwindow/prefetch.h"
 #include "mainwindow/row_compare.h"
 #include "mainwindow/texts.h"
 
@@ -93,37 +94,61 @@ void TFormPortolan::RefreshList() {
   VTS.Invalidate();
 }
 
+// The rows are walked with two rows in view ahead of the one matched: the
+// one after next is fetched from memory and the next one's entry is looked
+// for, so that the walk seldom waits for either. Each row's next sibling is
+// taken before the row may be deleted.
 void TFormPortolan::MatchRows(ProgramSet& programs) {
-  ui::TTreeListNode* next = nullptr;
-  for (ui::TTreeListNode* node = VTS.GetFirst(); node != nullptr; node = next) {
-    next = VTS.GetNextSibling(node);
-    const TMyRec& row = std::as_const(VTS).NodeData(*node);
-    bool matched = false;
-    if (row.Protocol == kProtocolTcp) {
-      File_Rec* entry = finder_->FindTcp(row);
-      if (entry != nullptr && !HiddenAsLocal(row)) {
-        matched = true;
-        entry->Mark = kMarkMatched;
-        std::string state = TcpStateName(entry->State);
-        // Only what changes is written, so that the list knows which rows
-        // may have moved.
-        if (state != row.State) {
-          TMyRec& changed = VTS.NodeData(*node);
-          changed.State = std::move(state);
-          changed.Mark = kMarkChanged;
-        } else if (!row.Mark.empty()) {
-          VTS.NodeData(*node).Mark.clear();
-        }
+  ui::TTreeListNode* node = VTS.GetFirst();
+  ui::TTreeListNode* next = VTS.GetNextSibling(node);
+  while (node != nullptr) {
+    ui::TTreeListNode* afterNext = VTS.GetNextSibling(next);
+    if (afterNext != nullptr) {
+      PrefetchObject(std::as_const(VTS).NodeData(*afterNext));
+    }
+    if (next != nullptr) {
+      const TMyRec& coming = std::as_const(VTS).NodeData(*next);
+      if (coming.Protocol == kProtocolTcp) {
+        finder_->AnticipateTcp(coming);
+      } else {
+        finder_->AnticipateUdp(coming);
       }
-    } else if (File_Rec* entry = finder_->FindUdp(row); entry != nullptr) {
+    }
+    MatchRow(*node, programs);
+    node = next;
+    next = afterNext;
+  }
+}
+
+// Keeps the row if its entry is still there, updating a TCP row's state,
+// and deletes it otherwise.
+void TFormPortolan::MatchRow(ui::TTreeListNode& node, ProgramSet& programs) {
+  const TMyRec& row = std::as_const(VTS).NodeData(node);
+  bool matched = false;
+  if (row.Protocol == kProtocolTcp) {
+    File_Rec* entry = finder_->FindTcp(row);
+    if (entry != nullptr && !HiddenAsLocal(row)) {
       matched = true;
       entry->Mark = kMarkMatched;
+      std::string state = TcpStateName(entry->State);
+      // Only what changes is written, so that the list knows which rows may
+      // have moved.
+      if (state != row.State) {
+        TMyRec& changed = VTS.NodeData(node);
+        changed.State = std::move(state);
+        changed.Mark = kMarkChanged;
+      } else if (!row.Mark.empty()) {
+        VTS.NodeData(node).Mark.clear();
+      }
     }
-    if (!matched) {
-      VTS.DeleteNode(node);
-    } else if (!row.FilePath.empty()) {
-      programs.Add(row.ProcessName);
-    }
+  } else if (File_Rec* entry = finder_->FindUdp(row); entry != nullptr) {
+    matched = true;
+    entry->Mark = kMarkMatched;
+  }
+  if (!matched) {
+    VTS.DeleteNode(&node);
+  } else if (!row.FilePath.empty()) {
+    programs.Add(row.ProcessName);
   }
 }
 

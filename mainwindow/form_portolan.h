@@ -66,6 +66,7 @@ class TFormPortolan final : public ui::TComponent {
   void AddRow(const File_Rec& entry, Protocol protocol, std::string_view mark, ProgramSet& programs);
   // Keeps the rows whose entry is still there, deletes the others.
   void MatchRows(ProgramSet& programs);
+  void MatchRow(ui::TTreeListNode& node, ProgramSet& programs);
   void SelectFirstRow();
   void SortByHeader();
 
