@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/param_name.h"
+
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -33,7 +35,7 @@ INSTANTIATE_TEST_SUITE_P(
                       StateCase{"Zero", 0, "未知状态0"}, StateCase{"Thirteen", 13, "未知状态13"},
                       StateCase{"MinusOne", -1, "未知状态-1"},
                       StateCase{"Lowest", std::numeric_limits<std::int32_t>::min(), "未知状态-2147483648"}),
-    [](const auto& test) { return std::string(test.param.name); });
+    portolan::testing::ParamName());
 
 // ---- Rows built from entries -----------------------------------------------
 
@@ -101,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DescriptionCase{"ProcessZeroUnnamed", "0", "", "", "", false},
                       DescriptionCase{"AccessRefused", "812", "svchost.exe", "", "", false},
                       DescriptionCase{"EndedProcess", "4711", "", "", "", false}),
-    [](const auto& test) { return std::string(test.param.name); });
+    portolan::testing::ParamName());
 
 // ---- The loopback filter ---------------------------------------------------
 
@@ -156,7 +158,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FilterCase{"ListenerOnLoopback", false, "127.0.0.1", "0.0.0.0", false, true},
                       FilterCase{"OtherLoopbackAddress", false, "127.0.0.2", "127.0.0.2", false, true},
                       FilterCase{"UdpOnLoopback", true, "127.0.0.1", "127.0.0.1", false, true}),
-    [](const auto& test) { return std::string(test.param.name); });
+    portolan::testing::ParamName());
 
 // ---- The program count -----------------------------------------------------
 
@@ -210,7 +212,7 @@ INSTANTIATE_TEST_SUITE_P(
         CountCase{"NamesDifferInCase", {Tcp("1", 5, "App.exe")}, {Udp("1", "app.exe")}, "2", "2"},
         CountCase{"HiddenLoopbackCounts", {Loopback("1", "db.exe")}, {Udp("1", "web.exe")}, "2", "1"},
         CountCase{"PathlessRowsDoNotCount", {WithoutPath(Tcp("1", 5, "System"))}, {Udp("1")}, "1", "2"}),
-    [](const auto& test) { return std::string(test.param.name); });
+    portolan::testing::ParamName());
 
 // ---- The first fill's selection ----------------------------------------------
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/param_name.h"
+
 #include <string>
 #include <vector>
 
@@ -91,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SelectionCase{"SelectedRowSurvives", {Tcp("0"), Tcp("2"), Tcp("3")}, "2"},
                       SelectionCase{"SelectedRowVanishes", {Tcp("3"), Tcp("4"), Tcp("1")}, "1"},
                       SelectionCase{"SelectedRowVanishesNewRowFirst", {Tcp("3"), Tcp("0")}, "0"}),
-    [](const auto& test) { return std::string(test.param.name); });
+    portolan::testing::ParamName());
 
 TEST_F(RefreshTest, KeptRowKeepsWhatItWasCreatedWith) {
   Fill({Tcp("1")}, {Udp("2")});

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/param_name.h"
+
 #include <string>
 #include <vector>
 
@@ -62,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{"AddressEmptyPart", CompareIpv4Text, "1..3.4", "255.255.255.255", 1},
                       TextCase{"AddressTrailingDot", CompareIpv4Text, "1.2.3.4.", "255.255.255.255", 1},
                       TextCase{"AddressMalformedAmongThemselves", CompareIpv4Text, "abc", "1.2.3", 1}),
-    [](const auto& test) { return std::string(test.param.name); });
+    portolan::testing::ParamName());
 
 // Sorting needs a strict weak ordering: irreflexive, transitive, and with
 // "neither before the other" transitive too, over every kind of text.

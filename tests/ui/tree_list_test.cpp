@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/param_name.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -282,7 +284,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ModelCase{"TiesDescending", kCoarseColumn, TSortDirection::Descending},
                       ModelCase{"NoComparison", kNoCompareColumn, TSortDirection::Ascending},
                       ModelCase{"NoComparisonDescending", kNoCompareColumn, TSortDirection::Descending}),
-    [](const ::testing::TestParamInfo<ModelCase>& test) { return std::string(test.param.name); });
+    portolan::testing::ParamName());
 
 }  // namespace
 }  // namespace portolan::ui
