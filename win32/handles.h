@@ -15,7 +15,7 @@ class KernelHandle {
   explicit KernelHandle(HANDLE handle) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
   KernelHandle(KernelHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
   KernelHandle& operator=(KernelHandle&& other) noexcept {
-    KernelHandle(std::move(other)).Swap(*this);
+    std::swap(handle_, other.handle_);
     return *this;
   }
   KernelHandle(const KernelHandle&) = delete;
@@ -28,7 +28,6 @@ class KernelHandle {
 
   HANDLE Get() const { return handle_; }
   explicit operator bool() const { return handle_ != nullptr; }
-  void Swap(KernelHandle& other) noexcept { std::swap(handle_, other.handle_); }
 
  private:
   HANDLE handle_ = nullptr;
